@@ -1,0 +1,68 @@
+# Shared by the scripts that run Windows programs under Wine: a virtual display with a window
+# manager, and a Wine prefix inside the build folder. Source it, then call the functions; every
+# process started here is ended by its own id when the calling script exits.
+
+XENV_PIDS=()
+
+xenv_cleanup() {
+  if [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-/nonexistent} ]]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  local pid
+  for pid in "${XENV_PIDS[@]}"; do
+    kill "$pid" >/dev/null 2>&1 || true
+  done
+  for pid in "${XENV_PIDS[@]}"; do
+    wait "$pid" >/dev/null 2>&1 || true
+  done
+  XENV_PIDS=()
+}
+
+# xenv_start_display [WIDTHxHEIGHT]: starts Xvfb on a free display number and exports DISPLAY.
+xenv_start_display() {
+  local size=${1:-1280x1024}
+  local fdfile
+  fdfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+  XENV_PIDS+=($!)
+  local i
+  for i in $(seq 1 100); do
+    if [[ -s $fdfile ]]; then break; fi
+    sleep 0.1
+  done
+  if [[ ! -s $fdfile ]]; then
+    echo "xenv: Xvfb did not start" >&2
+    rm -f "$fdfile"
+    return 1
+  fi
+  export DISPLAY=":$(head -n 1 "$fdfile")"
+  rm -f "$fdfile"
+}
+
+# xenv_start_openbox: a window manager, so that a minimised window gives up the foreground.
+xenv_start_openbox() {
+  openbox --sm-disable >/dev/null 2>&1 &
+  XENV_PIDS+=($!)
+  local i
+  for i in $(seq 1 100); do
+    if xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; then return 0; fi
+    sleep 0.1
+  done
+  echo "xenv: openbox did not start" >&2
+  return 1
+}
+
+# xenv_wine_prefix DIR: a ready Wine prefix at DIR (created on first use, about 15 s).
+xenv_wine_prefix() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEARCH=win64
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+  fi
+  # Start the prefix's background processes now, outside any pipe a test reads: they keep
+  # inherited pipes open and would make a reader wait until its time-out.
+  wineboot >/dev/null 2>&1 </dev/null
+}
