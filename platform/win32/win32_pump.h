@@ -19,7 +19,8 @@ public:
     void SetDialogWindow(HWND dialog) { dialog_ = dialog; }
 
     // PeekMessage until the queue is empty, with IsDialogMessage for the dialog window. A
-    // WM_QUIT is remembered, not dispatched.
+    // WM_QUIT is remembered, not dispatched, and posted again so that an enclosing
+    // GetMessage loop ends too; the call returns as soon as it has seen one.
     void ProcessPendingEvents() override;
     // MsgWaitForMultipleObjectsEx: sleeps until input arrives or the time-out passes.
     void WaitForEvents(std::uint32_t timeoutMs) override;
