@@ -67,6 +67,7 @@ private:
     void AddModifierEvent(std::uint16_t keyCode, bool keyDown);
     void WriteRecord(std::uint16_t wVk, std::uint16_t wScan, std::uint32_t dwFlags);
     void GrowIfNearlyFull();
+    void DiscardBatch();
 
     // One byte of `ch` in the ANSI code page, or nothing when the code page lacks it.
     std::optional<std::uint8_t> AnsiByte(char16_t ch);

@@ -1,6 +1,7 @@
 #include "sim_keyboard.h"
 
 #include <algorithm>
+#include <array>
 
 namespace typomancer {
 namespace {
@@ -92,11 +93,13 @@ SimKeyboard::SimKeyboard() {
 std::int16_t SimKeyboard::ScanChar(std::uint8_t ansiCode) { return keyScans_[ansiCode]; }
 
 std::uint32_t SimKeyboard::ScanCodeOf(std::uint32_t virtualKey, KeyboardLayoutHandle layout) {
-    if (layout != kUsLayout) return 0;
-    for (const ScanEntry& entry : kScanCodes) {
-        if (entry.vk == virtualKey) return entry.scan;
-    }
-    return 0;
+    if (layout != kUsLayout || virtualKey > 0xFF) return 0;
+    static const auto table = [] {
+        std::array<std::uint16_t, 256> t{};
+        for (const ScanEntry& entry : kScanCodes) t[entry.vk] = entry.scan;
+        return t;
+    }();
+    return table[virtualKey];
 }
 
 std::int16_t SimKeyboard::KeyState(int virtualKey) {
