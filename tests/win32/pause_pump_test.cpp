@@ -90,7 +90,7 @@ TEST(Win32Pause, ThreeSecondsCostLittleProcessorTimeAndMessagesStillArrive) {
     RecordProperty("elapsed_ms", static_cast<int>(elapsed));
     RecordProperty("processor_ms", static_cast<int>(processor * 1000));
     EXPECT_GT(elapsed, 3000u);
-    EXPECT_LT(elapsed, 4000u);
+    EXPECT_LT(elapsed, 5000u);  // loose: a busy machine may wake it late
     EXPECT_LT(processor, 0.3);
     EXPECT_EQ(received.pings, 2);
     EXPECT_LT(received.lastPingAt - start, 2000u) << "the timer's message waited for the end";
