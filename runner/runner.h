@@ -10,7 +10,8 @@ class MSendInput;
 enum class RunOutcome {
     Completed,  // the script ran to its end
     Failed,     // the run ended in an error report
-    Abandoned,  // the window was closed during the run
+    Abandoned,  // the window was closed during the run: nothing more was typed or shown,
+                // and the caption was left as it stood
 };
 
 // Steps the window aside, waits the start delay, then types the script: whole, or line by
