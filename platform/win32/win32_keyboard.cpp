@@ -56,13 +56,27 @@ std::int16_t Win32Keyboard::KeyState(int virtualKey) { return GetKeyState(virtua
 
 AnsiChar Win32Keyboard::ToAnsi(char16_t ch) {
     AnsiChar ansi;
+    if (GetACP() == CP_UTF8) {
+        // With UTF-8 as the ANSI code page only ASCII has a code of one byte, and VkKeyScanA
+        // could not read a lone byte above 127 anyway: everything else goes as Unicode, as a
+        // character that the code page lacks does.
+        if (ch < 0x80) {
+            ansi.length = 1;
+            ansi.bytes[0] = static_cast<std::uint8_t>(ch);
+        } else {
+            ansi.length = 0;
+            ansi.exact = false;
+        }
+        return ansi;
+    }
     char bytes[4] = {};
     BOOL usedDefault = FALSE;
     const wchar_t wide = static_cast<wchar_t>(ch);
-    // UTF-8 as the ANSI code page refuses the used-default argument, and never substitutes.
-    const bool utf8 = GetACP() == CP_UTF8;
-    int length = WideCharToMultiByte(CP_ACP, 0, &wide, 1, bytes, sizeof bytes, nullptr,
-                                     utf8 ? nullptr : &usedDefault);
+    // Without WC_NO_BEST_FIT_CHARS the conversion quietly turns a character that the code page
+    // lacks into a look-alike ("A" for U+0100, "O" for U+03A9) and does not report it, and
+    // the look-alike would be typed in the character's place.
+    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes, sizeof bytes,
+                                     nullptr, &usedDefault);
     if (length <= 0) {
         ansi.length = 0;
         ansi.exact = false;
