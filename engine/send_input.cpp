@@ -50,7 +50,7 @@ void MSendInput::SendKeyText(std::u16string_view text, bool wait) {
     }
     KeyboardLayout = api_.CurrentLayout();
 
-    // Only the count restarts; the memory of the last batch is reused (see DiscardBatch).
+    // Empty, but with the memory of the last batch (see DiscardBatch).
     InputEvents.clear();
     InputEvents.reserve(kInitialUpperBound + 1);
     UpperBound = kInitialUpperBound;

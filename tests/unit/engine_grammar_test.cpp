@@ -147,6 +147,14 @@ TEST_F(Grammar, ALongChainOfPrefixesKeepsItsShape) {
     ExpectTyped({{text, Repeat("Ctrl↓", 200) + " Esc↓ Esc↑ " + Repeat("Ctrl↑", 200)}});
 }
 
+TEST_F(Grammar, AMillionPrefixesInARowFailWithNineRatherThanCrash) {
+    std::u16string text(1000000, u'%');
+    text += u"a";
+    Outcome outcome = Send(engine_, keyboard_, text);
+    EXPECT_EQ(outcome.error, kErrSubscriptOutOfRange);
+    EXPECT_EQ(outcome.injectionCalls, 0u);
+}
+
 TEST_F(Grammar, CharactersBeyondTheLayoutGoAsUnicode) {
     // U+1F600 is two code units, each sent as its own pair.
     ExpectTyped({
