@@ -92,7 +92,7 @@ protected:
         ASSERT_TRUE(target_.Window()) << "no window: is there a display?";
         ASSERT_TRUE(TypingTarget::PumpUntil(
             [&] { return GetForegroundWindow() == target_.Window() && GetFocus() == target_.Edit(); },
-            5000))
+            10000))
             << "the target window did not come to the front";
     }
 
