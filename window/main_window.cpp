@@ -33,6 +33,13 @@ constexpr DWORD kMainExStyle = 0;
 // Number used when the focus cannot be moved into the script box.
 constexpr std::int32_t kErrFocusRefused = 5;
 
+// Wine answers SetForegroundWindow with success while the X window manager may keep the focus
+// on the editor that has just opened.
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::wstring ToWide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
 
 // The calls of newer systems, looked up by name so the program still starts without them.
@@ -464,12 +471,18 @@ void FSendInput::StartNotepad() {
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
 
-    // Handling our own events meanwhile, so the window does not freeze while the editor opens.
+    // The editor is ready once it waits for input with its window in front. Our own events
+    // are handled meanwhile, so the window does not freeze while the editor opens.
+    auto editorReady = [&] {
+        if (WaitForSingleObject(processHandle.get(), 0) == WAIT_OBJECT_0) return true;  // gone
+        if (WaitForInputIdle(processHandle.get(), 0) == WAIT_TIMEOUT) return false;
+        DWORD foregroundProcess = 0;
+        GetWindowThreadProcessId(GetForegroundWindow(), &foregroundProcess);
+        return foregroundProcess == process.dwProcessId;
+    };
     const std::uint64_t start = clock_.NowMilliseconds();
-    while (!closing_ && !pump_.QuitRequested()) {
-        const DWORD ready = WaitForInputIdle(processHandle.get(), 0);
-        if (ready != WAIT_TIMEOUT) break;
-        if (clock_.NowMilliseconds() - start >= kEditorReadyTimeoutMs) break;
+    while (!closing_ && !pump_.QuitRequested() && !editorReady() &&
+           clock_.NowMilliseconds() - start < kEditorReadyTimeoutMs) {
         pump_.WaitForEvents(kEditorPollMs);
         pump_.ProcessPendingEvents();
     }
@@ -479,6 +492,12 @@ void FSendInput::BringToFront() {
     HWND window = window_.get();
     if (!window) return;
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (RunningUnderWine()) {
+        // A window shown anew is one the window manager gives the focus to. (Minimising and
+        // restoring races with the window manager and may leave the window minimised.)
+        ShowWindow(window, SW_HIDE);
+        ShowWindow(window, SW_SHOW);
+    }
     if (SetForegroundWindow(window) && GetForegroundWindow() == window) return;
 
     // The editor started a moment ago holds the foreground; sharing its input state for a
@@ -548,9 +567,15 @@ std::u16string FSendInput::ScriptText() {
 
 void FSendInput::ShowMessage(std::u16string_view text, std::u16string_view title) {
     HWND window = window_.get();
-    // In front even when the window has stepped aside for a run, so the user sees it.
-    MessageBoxW(window, ToWide(text).c_str(), ToWide(title).c_str(),
-                MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    UINT style = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
+    // A box owned by a minimised window is hidden with it, and would leave the user with a
+    // disabled window and nothing to answer. Unowned and modal to the whole thread, it shows
+    // and still keeps the window's handlers from running underneath it.
+    if (window && IsIconic(window)) {
+        window = nullptr;
+        style |= MB_TASKMODAL;
+    }
+    MessageBoxW(window, ToWide(text).c_str(), ToWide(title).c_str(), style);
 }
 
 void FSendInput::SendKeysStatement(std::u16string_view text, bool wait) {
