@@ -14,7 +14,11 @@ constexpr COLORREF kGridLine = RGB(192, 192, 192);
 constexpr COLORREF kHeaderLine = RGB(96, 96, 96);
 
 // Distances inside the pictures at 96 DPI.
-constexpr int kTextMargin = 6;  // Label3 starts here too, so "F1 - 16" lines up with the keys
+// Tight, because the widest code only just fits the visible part of the key table; Label3 starts
+// a pixel further right, which does not show.
+constexpr int kTextMargin = 5;
+constexpr int kCellGap = 3;  // between a cell's text and the grid line beside it
+constexpr int kLabelledKeyRow = 20;
 constexpr int kHelpLeft = 8;
 constexpr int kHelpParagraphGap = 8;
 constexpr int kHelpExampleIndent = 24;
@@ -63,14 +67,24 @@ void CellText(HDC dc, HFONT font, std::u16string_view text, int left, int right,
 }
 
 // The dialog font, or a smaller copy of it when the text would not fit in `available` pixels.
+// The copy names the face the font really is: the dialog font's name is often an alias, which
+// at another size may pick a different face.
 class FittedFont {
 public:
-    FittedFont(HFONT font, int needed, int available) : font_(font) {
-        if (needed <= available || needed <= 0) return;
+    FittedFont(HDC dc, HFONT font, int needed, int available) : font_(font) {
+        if (needed <= available || needed <= 0 || available <= 0) return;
         LOGFONTW logFont{};
         if (GetObjectW(font, sizeof logFont, &logFont) != sizeof logFont) return;
-        logFont.lfHeight = MulDiv(logFont.lfHeight, available, needed);
-        if (logFont.lfHeight == 0) return;
+        {
+            SelectGuard select(dc, font);
+            wchar_t face[LF_FACESIZE] = {};
+            if (GetTextFaceW(dc, LF_FACESIZE, face) > 0) lstrcpynW(logFont.lfFaceName, face, LF_FACESIZE);
+        }
+        // Rounded towards smaller, so the text does fit.
+        const long height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight;
+        const long smaller = height * available / needed;
+        if (smaller <= 0) return;
+        logFont.lfHeight = logFont.lfHeight < 0 ? -smaller : smaller;
         logFont.lfWidth = 0;
         owned_.reset(CreateFontIndirectW(&logFont));
         if (owned_) font_ = owned_.get();
@@ -103,18 +117,19 @@ void DrawKeyTablePicture(HDC dc, const RECT& client, const PictureStyle& style) 
     // its longest key, the code column with the rest.
     const auto& rows = KeyTableRows();
     const int margin = KeyX(kTextMargin, dpi);
+    const int gap = KeyX(kCellGap, dpi);
     int keyWidth = TextWidth(dc, style.boldFont, kKeyTableKeyHeader);
     int codeWidth = TextWidth(dc, style.boldFont, kKeyTableCodeHeader);
     for (const KeyTableRow& row : rows) {
         keyWidth = std::max(keyWidth, TextWidth(dc, style.font, row.key));
         codeWidth = std::max(codeWidth, TextWidth(dc, style.font, row.code));
     }
-    const int needed = margin * 4 + keyWidth + codeWidth;
-    FittedFont font(style.font, needed, visibleRight);
-    FittedFont bold(style.boldFont, needed, visibleRight);
+    const int needed = margin + keyWidth + 2 * gap + codeWidth;
+    FittedFont font(dc, style.font, needed, visibleRight);
+    FittedFont bold(dc, style.boldFont, needed, visibleRight);
     if (needed > visibleRight) keyWidth = MulDiv(keyWidth, visibleRight, needed);
-    const int split = margin * 2 + keyWidth;
-    const int codeLeft = split + margin;
+    const int split = margin + keyWidth + gap;
+    const int codeLeft = split + gap;
 
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kPictureText);
@@ -127,7 +142,9 @@ void DrawKeyTablePicture(HDC dc, const RECT& client, const PictureStyle& style) 
         const PixelBand band = KeyTableRowBand(i, dpi);
         if (band.top >= client.bottom) break;
         Line(dc, i == 0 ? kHeaderLine : kGridLine, 0, band.top, image.right, band.top);
-        CellText(dc, font.get(), rows[i].key, margin, split, band);
+        // Label3 lies over this cell and reads "F1 - 16"; a key drawn under it would show at
+        // its edges.
+        if (i != kLabelledKeyRow) CellText(dc, font.get(), rows[i].key, margin, split, band);
         CellText(dc, font.get(), rows[i].code, codeLeft, image.right, band);
     }
     Line(dc, kGridLine, split, 0, split, image.bottom);
@@ -158,7 +175,7 @@ void DrawHelpPicture(HDC dc, const RECT& client, const PictureStyle& style) {
     const int tableLeft = HelpX(kModTableLeft, dpi);
     const int tableSplit = HelpX(kModTableSplit, dpi);
     const int tableRight = HelpX(kModTableRight, dpi);
-    const int keyLeft = HelpX(kModTableLeft + kTextMargin - 2, dpi);
+    const int keyLeft = HelpX(kModTableLeft + kTextMargin - 1, dpi);
     const PixelBand header = HelpTableRowBand(-1, dpi);
     CellText(dc, style.boldFont, kKeyTableKeyHeader, keyLeft, tableSplit, header);
     CellText(dc, style.boldFont, kKeyTableCodeHeader, tableSplit, tableRight, header, DT_CENTER);
