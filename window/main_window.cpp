@@ -309,6 +309,10 @@ LRESULT FSendInput::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
         OnActivate(wParam);
         return 0;
+    case WM_NEXTDLGCTL:
+        // The script box asks for this when Tab is pressed in it, as it would in a dialog.
+        OnNextControl(wParam, lParam);
+        return 0;
     case WM_CTLCOLORSTATIC:
         return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_CLOSE:
@@ -343,6 +347,17 @@ void FSendInput::OnCommand(int id, int code, HWND control) {
     } else if (id >= kIdCmdFirst && id < kIdCmdFirst + kCmdCount) {
         cmd_Click(id - kIdCmdFirst);
     }
+}
+
+void FSendInput::OnNextControl(WPARAM wParam, LPARAM lParam) {
+    HWND window = window_.get();
+    HWND target = nullptr;
+    if (LOWORD(lParam) != 0) {
+        target = reinterpret_cast<HWND>(wParam);
+    } else {
+        target = GetNextDlgTabItem(window, GetFocus(), wParam != 0);
+    }
+    if (target && IsChild(window, target)) SetFocus(target);
 }
 
 void FSendInput::OnActivate(WPARAM wParam) {

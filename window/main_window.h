@@ -59,6 +59,7 @@ private:
     bool CreateControls();
     void OnCommand(int id, int code, HWND control);
     void OnActivate(WPARAM wParam);
+    void OnNextControl(WPARAM wParam, LPARAM lParam);
     LRESULT OnControlColour(HDC dc, HWND control);
     void PaintPicture(HWND picture);
 
