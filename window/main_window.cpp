@@ -143,7 +143,12 @@ bool FSendInput::RegisterClasses(HINSTANCE instance) {
     picture.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     picture.lpszClassName = kPictureClass;
 
-    return RegisterClassExW(&main) != 0 && RegisterClassExW(&picture) != 0;
+    // A second window in the same process (the tests make several) finds them registered.
+    auto registered = [](const WNDCLASSEXW& windowClass) {
+        return RegisterClassExW(&windowClass) != 0 ||
+               GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    };
+    return registered(main) && registered(picture);
 }
 
 bool FSendInput::Create() {
