@@ -236,7 +236,8 @@ bool FSendInput::CreateControls() {
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         } else if (place.id == kIdTxtScript) {
             txtScript_ = control;
-            // Without this an edit control stops at 32,767 characters, cutting pasted scripts.
+            // Without this an edit control takes no more than about 32,000 characters from the
+            // keyboard or a paste, cutting long scripts short.
             SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
         } else if (place.id == kIdTxtWait) {
             txtWait_ = control;
@@ -453,6 +454,10 @@ void FSendInput::Form_Load(int showCommand) {
         return;
     } catch (const std::bad_alloc&) {
         ReportError(kErrOutOfMemory, "Out of memory");
+        ShowWindow(window, showCommand);
+        return;
+    } catch (...) {
+        ReportError(kErrInternal, "Internal error");
         ShowWindow(window, showCommand);
         return;
     }
