@@ -212,6 +212,7 @@ std::vector<HWND> ChildrenOf(HWND parent) {
     return children;
 }
 
+// A message box: its title, its texts and its buttons with the points a click would take.
 JsonObject DialogJson(HWND dialog) {
     std::vector<std::string> texts;
     std::vector<std::string> buttons;
@@ -220,7 +221,14 @@ JsonObject DialogJson(HWND dialog) {
         if (!ControlTextOf(child, text) || text.empty()) continue;
         const std::wstring kind = ClassOf(child);
         if (_wcsicmp(kind.c_str(), L"Static") == 0) texts.push_back(Quote(text));
-        if (_wcsicmp(kind.c_str(), L"Button") == 0) buttons.push_back(Quote(text));
+        if (_wcsicmp(kind.c_str(), L"Button") == 0) {
+            const RECT r = ScreenRectOf(child);
+            buttons.push_back(JsonObject()
+                                  .Add("text", text)
+                                  .Add("x", static_cast<int>((r.left + r.right) / 2))
+                                  .Add("y", static_cast<int>((r.top + r.bottom) / 2))
+                                  .Text());
+        }
     }
     return JsonObject()
         .Add("title", CaptionOf(dialog))
@@ -234,8 +242,10 @@ bool TextOfEditor(HWND& editor, std::wstring& text) {
     return editor != nullptr && ControlTextOf(editor, text);
 }
 
+HWND TargetWindow() { return FindWindowW(kTargetWindowClass, nullptr); }
+
 bool TextOfTarget(std::wstring& text) {
-    HWND target = FindWindowW(kTargetWindowClass, nullptr);
+    HWND target = TargetWindow();
     HWND record = target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
     return record != nullptr && ControlTextOf(record, text);
 }
@@ -259,6 +269,13 @@ int State() {
                 .Add("in_main", info.hwndFocus == main || IsChild(main, info.hwndFocus) != FALSE);
         }
         mainJson.Add("focus", focus);
+        // Whether a click on "Run Script" would reach it, or another window lies over it.
+        if (HWND run = ControlOf(main, kIdCmdRun)) {
+            const RECT r = ScreenRectOf(run);
+            mainJson.Add("run_uncovered",
+                         WindowFromPoint(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}) ==
+                             run);
+        }
         std::vector<std::string> dialogs;
         for (HWND dialog : DialogsOf(ProcessOf(main))) dialogs.push_back(DialogJson(dialog).Text());
         mainJson.Raw("dialogs", JsonArray(dialogs));
@@ -277,13 +294,18 @@ int State() {
     std::wstring text;
     const bool hasEditor = TextOfEditor(editor, text);
     editorJson.Add("found", hasEditor);
-    if (hasEditor) editorJson.Add("text", text);
+    if (hasEditor) {
+        editorJson.Add("visible", IsWindowVisible(GetParent(editor)) != FALSE).Add("text", text);
+    }
     out.Add("notepad", editorJson);
 
     JsonObject targetJson;
     const bool hasTarget = TextOfTarget(text);
     targetJson.Add("found", hasTarget);
-    if (hasTarget) targetJson.Add("length", static_cast<long long>(text.size()));
+    if (hasTarget) {
+        targetJson.Add("length", static_cast<long long>(text.size()))
+            .Add("client", RectJson(ClientScreenRectOf(TargetWindow())));
+    }
     out.Add("target", targetJson);
 
     // A key left down by a run would show here; the mouse buttons are the tests' own.
@@ -411,6 +433,7 @@ int Captions(DWORD timeoutMs, const std::vector<std::wstring>& expected) {
     std::vector<std::wstring> seen;
     std::vector<ULONGLONG> at;
     bool done = false;
+    bool announced = false;
     while (!done && GetTickCount64() - start < timeoutMs) {
         HWND main = MainWindow();
         if (main != nullptr) {
@@ -418,6 +441,12 @@ int Captions(DWORD timeoutMs, const std::vector<std::wstring>& expected) {
             if (seen.empty() || seen.back() != caption) {
                 seen.push_back(caption);
                 at.push_back(GetTickCount64() - start);
+            }
+            if (!announced) {
+                // The caller waits for this line before it starts what we are to watch.
+                std::fputs("watching\n", stderr);
+                std::fflush(stderr);
+                announced = true;
             }
             done = seen.size() >= expected.size() &&
                    std::equal(expected.begin(), expected.end(), seen.end() - expected.size());
