@@ -19,24 +19,37 @@ xenv_cleanup() {
 }
 
 # xenv_start_display [WIDTHxHEIGHT]: starts Xvfb on a free display number and exports DISPLAY.
+# Other servers come and go on a shared machine, and a number that looked free can be taken by
+# the time ours listens; it then exits at once, and another number is tried. High random numbers
+# stay out of the way of servers that count up from :0.
 xenv_start_display() {
   local size=${1:-1280x1024}
-  local fdfile
-  fdfile=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
-  XENV_PIDS+=($!)
-  local i
-  for i in $(seq 1 100); do
-    if [[ -s $fdfile ]]; then break; fi
-    sleep 0.1
-  done
-  if [[ ! -s $fdfile ]]; then
-    echo "xenv: Xvfb did not start" >&2
+  local attempt number pid fdfile i
+  for attempt in $(seq 1 10); do
+    number=$((100 + RANDOM % 900))
+    [[ -e /tmp/.X$number-lock ]] && continue
+    fdfile=$(mktemp)
+    Xvfb ":$number" -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    pid=$!
+    for i in $(seq 1 100); do
+      if [[ -s $fdfile ]] || ! kill -0 "$pid" 2>/dev/null; then break; fi
+      sleep 0.1
+    done
     rm -f "$fdfile"
-    return 1
-  fi
-  export DISPLAY=":$(head -n 1 "$fdfile")"
-  rm -f "$fdfile"
+    for i in $(seq 1 50); do
+      if ! kill -0 "$pid" 2>/dev/null; then break; fi
+      if xprop -display ":$number" -root >/dev/null 2>&1; then
+        XENV_PIDS+=("$pid")
+        export DISPLAY=":$number"
+        return 0
+      fi
+      sleep 0.1
+    done
+    kill "$pid" >/dev/null 2>&1 || true
+    wait "$pid" >/dev/null 2>&1 || true
+  done
+  echo "xenv: Xvfb did not start" >&2
+  return 1
 }
 
 # xenv_start_openbox: a window manager, so that a minimised window gives up the foreground.
