@@ -3,15 +3,17 @@
 
 #include "main_window.h"
 #include "send_input.h"
+#include "tracked_keyboard.h"
 #include "win32_keyboard.h"
 #include "win32_pump.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace typomancer;
-    Win32Keyboard keyboard;
+    Win32TickSource clock;
+    Win32Keyboard systemKeyboard;
+    TrackedKeyboard keyboard(systemKeyboard, clock);
     MSendInput engine(keyboard);
     Win32EventPump pump;
-    Win32TickSource clock;
     FSendInput window(instance, engine, keyboard, pump, clock);
     if (!window.Create()) {
         MessageBoxW(nullptr, L"The main window could not be created.", L"Typomancer",

@@ -12,7 +12,7 @@
 #include "runner.h"
 #include "send_input.h"
 #include "utf.h"
-#include "win32_keyboard.h"
+#include "tracked_keyboard.h"
 #include "win32_pump.h"
 
 namespace typomancer {
@@ -24,7 +24,8 @@ constexpr double kStartupPauseMs = 500.0;
 // Start-up gives the editor this long to become ready for input before its own half-second
 // pause, so that the editor's window opens behind ours, not on top of it.
 constexpr std::uint64_t kEditorReadyTimeoutMs = 5000;
-constexpr std::uint32_t kEditorPollMs = 20;
+constexpr std::uint32_t kPollMs = 20;
+
 
 constexpr DWORD kMainStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -115,7 +116,7 @@ std::u16string ControlText(HWND control) {
 
 }  // namespace
 
-FSendInput::FSendInput(HINSTANCE instance, MSendInput& engine, Win32Keyboard& keyboard,
+FSendInput::FSendInput(HINSTANCE instance, MSendInput& engine, TrackedKeyboard& keyboard,
                        Win32EventPump& pump, TickSource& clock)
     : instance_(instance), engine_(engine), keyboard_(keyboard), pump_(pump), clock_(clock) {}
 
@@ -508,7 +509,7 @@ void FSendInput::StartNotepad() {
     const std::uint64_t start = clock_.NowMilliseconds();
     while (!closing_ && !pump_.QuitRequested() && !editorReady() &&
            clock_.NowMilliseconds() - start < kEditorReadyTimeoutMs) {
-        pump_.WaitForEvents(kEditorPollMs);
+        pump_.WaitForEvents(kPollMs);
         pump_.ProcessPendingEvents();
     }
 }
@@ -572,9 +573,32 @@ void FSendInput::MoveToBottom() {
     }
 }
 
+void FSendInput::LetTargetTakeItsInput() {
+    HWND foreground = GetForegroundWindow();
+    DWORD processId = 0;
+    GetWindowThreadProcessId(foreground, &processId);
+    if (processId == 0 || processId == GetCurrentProcessId()) return;
+    // Windows tells when the target has taken in its input; Wine answers "idle" at once, so the
+    // keys' own pace bounds the wait as well.
+    UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, processId));
+    auto busy = [&] {
+        if (clock_.NowMilliseconds() < keyboard_.KeysSettledAt()) return true;
+        return process && WaitForInputIdle(process.get(), 0) == WAIT_TIMEOUT;
+    };
+    const std::uint64_t start = clock_.NowMilliseconds();
+    while (busy() && GetForegroundWindow() == foreground && !closing_ &&
+           clock_.NowMilliseconds() - start < kSettleLongestMs) {
+        pump_.WaitForEvents(kPollMs);
+        pump_.ProcessPendingEvents();
+    }
+}
+
 void FSendInput::TakeFocus() {
     HWND window = window_.get();
     if (!window) return;
+    // Keys typed a moment ago may still wait in the target's queue; taking the foreground now
+    // would hand them to this window instead.
+    LetTargetTakeItsInput();
     if (IsIconic(window)) {
         SetFocus(window);
     } else {
@@ -591,6 +615,7 @@ std::u16string FSendInput::ScriptText() {
 }
 
 void FSendInput::ShowMessage(std::u16string_view text, std::u16string_view title) {
+    LetTargetTakeItsInput();
     HWND window = window_.get();
     UINT style = MB_OK | MB_ICONEXCLAMATION | MB_SETFOREGROUND;
     // A box owned by a minimised window is hidden with it, and would leave the user with a

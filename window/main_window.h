@@ -16,12 +16,12 @@
 namespace typomancer {
 
 class MSendInput;
+class TrackedKeyboard;
 class Win32EventPump;
-class Win32Keyboard;
 
 class FSendInput : public RunnerHost {
 public:
-    FSendInput(HINSTANCE instance, MSendInput& engine, Win32Keyboard& keyboard,
+    FSendInput(HINSTANCE instance, MSendInput& engine, TrackedKeyboard& keyboard,
                Win32EventPump& pump, TickSource& clock);
     ~FSendInput() override;
     FSendInput(const FSendInput&) = delete;
@@ -70,12 +70,13 @@ private:
     void ReplaceScript(const std::u16string& script, const std::u16string& previous);
     void StartNotepad();
     void BringToFront();
+    void LetTargetTakeItsInput();
     // A WM_QUIT taken by a nested pump ends the program once the handler that ran it returns.
     void ForwardQuit();
 
     HINSTANCE instance_;
     MSendInput& engine_;
-    Win32Keyboard& keyboard_;
+    TrackedKeyboard& keyboard_;
     Win32EventPump& pump_;
     TickSource& clock_;
 

@@ -13,6 +13,7 @@
 #include "main_window.h"
 #include "palette.h"
 #include "send_input.h"
+#include "tracked_keyboard.h"
 #include "win32_keyboard.h"
 #include "win32_pump.h"
 
@@ -63,10 +64,11 @@ protected:
         return dpi;
     }
 
-    Win32Keyboard keyboard_;
+    Win32TickSource clock_;
+    Win32Keyboard systemKeyboard_;
+    TrackedKeyboard keyboard_{systemKeyboard_, clock_};
     MSendInput engine_{keyboard_};
     Win32EventPump pump_;
-    Win32TickSource clock_;
     FSendInput window_{GetModuleHandleW(nullptr), engine_, keyboard_, pump_, clock_};
 };
 
