@@ -105,7 +105,8 @@ int PictureOffset(int pictureEdgeTwips, int imagePixels96, int dpi) {
 PixelBand KeyTableRowBand(int row, int dpi) {
     const int half = kKeyTableRowPitch96 / 2;
     if (row < 0) {
-        return PixelBand{0, PictureOffset(kPicture1Rect.top, kKeyTableFirstRowCentre96 - half, dpi)};
+        const int headerBottom = kKeyTableFirstRowCentre96 - half;
+        return PixelBand{0, PictureOffset(kPicture1Rect.top, headerBottom, dpi)};
     }
     const int centre = kKeyTableFirstRowCentre96 + kKeyTableRowPitch96 * row;
     return PixelBand{PictureOffset(kPicture1Rect.top, centre - half, dpi),

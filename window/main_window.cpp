@@ -102,6 +102,10 @@ LOGFONTW DialogLogFont(int dpi) {
     return font;
 }
 
+bool IsButton(int id) {
+    return id == kIdCmdRun || (id >= kIdCmdFirst && id < kIdCmdFirst + kCmdCount);
+}
+
 bool IsLabelOnPicture(int id) { return id == kIdLabel3 || id == kIdLabel5 || id == kIdLabel6; }
 
 std::u16string ControlText(HWND control) {
@@ -342,9 +346,7 @@ void FSendInput::OnCommand(int id, int code, HWND control) {
         HWND focus = GetFocus();
         if (focus && GetParent(focus) == window_.get()) {
             const int focusId = GetDlgCtrlID(focus);
-            if (focusId == kIdCmdRun || (focusId >= kIdCmdFirst && focusId < kIdCmdFirst + kCmdCount)) {
-                OnCommand(focusId, BN_CLICKED, focus);
-            }
+            if (IsButton(focusId)) OnCommand(focusId, BN_CLICKED, focus);
         }
         return;
     }

@@ -78,7 +78,9 @@ public:
         {
             SelectGuard select(dc, font);
             wchar_t face[LF_FACESIZE] = {};
-            if (GetTextFaceW(dc, LF_FACESIZE, face) > 0) lstrcpynW(logFont.lfFaceName, face, LF_FACESIZE);
+            if (GetTextFaceW(dc, LF_FACESIZE, face) > 0) {
+                lstrcpynW(logFont.lfFaceName, face, LF_FACESIZE);
+            }
         }
         // Rounded towards smaller, so the text does fit.
         const long height = logFont.lfHeight < 0 ? -logFont.lfHeight : logFont.lfHeight;
