@@ -129,9 +129,9 @@ class Display:
     minimised window give up the foreground, as on Windows; without it Wine keeps a minimised
     window in front."""
 
-    def __init__(self, processes, size="1600x1400", window_manager=True, log=None):
+    def __init__(self, processes, log_dir, size="1600x1400", window_manager=True):
         self._processes = processes
-        self._log = log
+        self._log_dir = log_dir
         self._size = size
         self._window_manager = window_manager
         self.has_window_manager = window_manager
@@ -148,7 +148,7 @@ class Display:
             if not os.path.exists(f"/tmp/.X{number}-lock") and self._start_server(number):
                 break
         else:
-            raise E2EError("Xvfb did not start")
+            raise E2EError(f"Xvfb did not start; see {self._log('xvfb')}")
         if self._window_manager:
             self._start_window_manager()
         return self
@@ -158,14 +158,17 @@ class Display:
         # again.
         for _ in range(3):
             self._openbox = self._processes.start(["openbox", "--sm-disable"], env=self.env(),
-                                                  log=self._log)
+                                                  log=self._log("openbox"))
             running = wait_for("openbox to manage the display or to exit",
                                lambda: self._has_window_manager()
                                if self._openbox.poll() is None else (True, False), 30)
             if running:
                 return
             self._processes.stop(self._openbox)
-        raise E2EError(f"openbox did not start on {self.name}; see {self._log}")
+        raise E2EError(f"openbox did not start on {self.name}; see {self._log('openbox')}")
+
+    def _log(self, program):
+        return os.path.join(self._log_dir, program + ".log")
 
     def _start_server(self, number):
         self.name = f":{number}"
@@ -174,7 +177,8 @@ class Display:
             # -displayfd tells when the server is ready: it writes the number to the pipe.
             self._xvfb = self._processes.start(
                 ["Xvfb", self.name, "-displayfd", str(write_end), "-screen", "0",
-                 f"{self._size}x24", "-nolisten", "tcp"], pass_fds=(write_end,))
+                 f"{self._size}x24", "-nolisten", "tcp"], log=self._log("xvfb"),
+                pass_fds=(write_end,))
             os.close(write_end)
             write_end = None
             ready, _, _ = select.select([read_end], [], [], 20)
@@ -496,12 +500,12 @@ class Environment:
                 raise E2EError(f"{name} is missing from {self.build_dir}: build the windows "
                                "preset first")
         os.makedirs(os.path.join(self.work_dir, "logs"), exist_ok=True)
-        self.display = Display(self.processes, log=self._log("openbox.log")).start()
+        self.display = Display(self.processes, self._log_dir()).start()
         self.wine = self._wine(self._prefix, self.display).boot()
         return self
 
-    def _log(self, name):
-        return os.path.join(self.work_dir, "logs", name)
+    def _log_dir(self):
+        return os.path.join(self.work_dir, "logs")
 
     def _wine(self, prefix, display):
         key = (prefix, display.name)
@@ -513,7 +517,8 @@ class Environment:
     def bare_display(self):
         """A second display, with no window manager."""
         if self._bare_display is None:
-            self._bare_display = Display(self.processes, window_manager=False).start()
+            self._bare_display = Display(self.processes, self._log_dir(),
+                                         window_manager=False).start()
         return self._bare_display
 
     def wine_on(self, display):
