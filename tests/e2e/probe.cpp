@@ -407,6 +407,48 @@ int TargetText() {
     return Answer(JsonObject().Add("text", text));
 }
 
+// When the target received its first and last character, on the performance counter, which
+// under Wine is one clock for every process; with the counter now, for comparison with other
+// clocks.
+int TargetTimes() {
+    HWND target = TargetWindow();
+    HWND record = target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+    if (record == nullptr) return Fail(L"no target window");
+    DWORD_PTR first = 0;
+    DWORD_PTR last = 0;
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(record, kTargetFirstCharTime, 0, 0, SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &first) ||
+        !SendMessageTimeoutW(record, kTargetLastCharTime, 0, 0, SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &last) ||
+        !SendMessageTimeoutW(record, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
+                             kMessageTimeoutMs, &length)) {
+        return Fail(L"the target did not answer");
+    }
+    LARGE_INTEGER now;
+    LARGE_INTEGER frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return Answer(JsonObject()
+                      .Add("first", static_cast<long long>(first))
+                      .Add("last", static_cast<long long>(last))
+                      .Add("length", static_cast<long long>(length))
+                      .Add("now", static_cast<long long>(now.QuadPart))
+                      .Add("frequency", static_cast<long long>(frequency.QuadPart)));
+}
+
+// Forgets what the target received, so the next text can be timed into the same window.
+int TargetReset() {
+    HWND target = TargetWindow();
+    HWND record = target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+    DWORD_PTR ignored = 0;
+    if (record == nullptr || !SendMessageTimeoutW(record, kTargetReset, 0, 0, SMTO_ABORTIFHUNG,
+                                                  kMessageTimeoutMs, &ignored)) {
+        return Fail(L"no target window");
+    }
+    return Answer(JsonObject().Add("reset", true));
+}
+
 // Where a click on the control would land, and whether the control is what lies there.
 int Point(int id) {
     HWND main = MainWindow();
@@ -467,7 +509,8 @@ int Captions(DWORD timeoutMs, const std::vector<std::wstring>& expected) {
 int Usage() {
     std::fputs(
         "usage: typomancer-probe state | controls | control-text ID | set-control-text ID FILE\n"
-        "       | notepad-text | target-text | point ID | captions TIMEOUT_MS CAPTION...\n",
+        "       | notepad-text | target-text | target-times | target-reset | point ID\n"
+        "       | captions TIMEOUT_MS CAPTION...\n",
         stderr);
     return 2;
 }
@@ -490,6 +533,8 @@ int Run(int argc, wchar_t** argv) {
     if (command == L"controls" && argc == 2) return Controls();
     if (command == L"notepad-text" && argc == 2) return EditorText();
     if (command == L"target-text" && argc == 2) return TargetText();
+    if (command == L"target-times" && argc == 2) return TargetTimes();
+    if (command == L"target-reset" && argc == 2) return TargetReset();
     if (command == L"control-text" && argc == 3 && ParseId(argv[2], id)) return ControlText(id);
     if (command == L"point" && argc == 3 && ParseId(argv[2], id)) return Point(id);
     if (command == L"set-control-text" && argc == 4 && ParseId(argv[2], id)) {

@@ -1,7 +1,7 @@
 // typomancer-target: a window that takes the keyboard focus and records every character it
 // receives, without drawing anything, so a long script arrives as fast as the system can
 // deliver it. The probe reads the record through the hidden child window, which answers
-// WM_GETTEXT with it.
+// WM_GETTEXT with it, and tells when the first and the last character came.
 //
 // Usage: typomancer-target [LEFT TOP WIDTH HEIGHT]
 
@@ -18,6 +18,14 @@ namespace typomancer {
 namespace {
 
 std::wstring received;
+long long firstCharTime = 0;
+long long lastCharTime = 0;
+
+long long Now() {
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return counter.QuadPart;
+}
 
 LRESULT CALLBACK RecordProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -31,6 +39,14 @@ LRESULT CALLBACK RecordProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         buffer[count] = L'\0';
         return static_cast<LRESULT>(count);
     }
+    case kTargetFirstCharTime:
+        return static_cast<LRESULT>(firstCharTime);
+    case kTargetLastCharTime:
+        return static_cast<LRESULT>(lastCharTime);
+    case kTargetReset:
+        received.clear();
+        firstCharTime = lastCharTime = 0;
+        return 0;
     default:
         return DefWindowProcW(window, message, wParam, lParam);
     }
@@ -39,6 +55,8 @@ LRESULT CALLBACK RecordProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 LRESULT CALLBACK TargetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CHAR:
+        lastCharTime = Now();
+        if (received.empty()) firstCharTime = lastCharTime;
         received += static_cast<wchar_t>(wParam);
         return 0;
     case WM_ACTIVATE:
