@@ -49,6 +49,7 @@ void MSendInput::SendKeyText(std::u16string_view text, bool wait) {
         KeyCodes->InitKeyNames();
     }
     KeyboardLayout = api_.CurrentLayout();
+    answers_.Forget();
 
     // Empty, but with the memory of the last batch (see DiscardBatch).
     InputEvents.clear();
@@ -187,7 +188,7 @@ void MSendInput::ParseBraceCode() {
         // without regard to Caps Lock.
         char16_t first = content.front();
         std::optional<std::uint8_t> ansi = AnsiByte(first);
-        std::int16_t keyScan = ansi ? api_.ScanChar(*ansi) : kNoKey;
+        std::int16_t keyScan = ansi ? ScanChar(*ansi) : kNoKey;
         for (std::int32_t i = 0; i < count; ++i) {
             if (keyScan == kNoKey) {
                 AddUnicodeChar(first);
@@ -209,7 +210,7 @@ void MSendInput::AddCharacter(char16_t ch) {
         keyScan = kVkEnter;
     } else {
         std::optional<std::uint8_t> ansi = AnsiByte(ch);
-        keyScan = ansi ? api_.ScanChar(*ansi) : kNoKey;
+        keyScan = ansi ? ScanChar(*ansi) : kNoKey;
     }
     if (keyScan == kNoKey) {
         AddUnicodeChar(ch);
@@ -228,7 +229,7 @@ void MSendInput::PressAnsiKey(std::int16_t keyScan, bool invertShift) {
 }
 
 std::optional<std::uint8_t> MSendInput::AnsiByte(char16_t ch) {
-    AnsiChar ansi = api_.ToAnsi(ch);
+    AnsiChar ansi = ToAnsi(ch);
     // A character the code page lacks would come back as a substitute such as "?", and typing
     // that would put a different character in the target than the script holds. It goes as a
     // Unicode event instead, like a character that no key produces.
@@ -241,7 +242,36 @@ std::optional<std::uint8_t> MSendInput::AnsiByte(char16_t ch) {
     return ansi.bytes[0];
 }
 
-bool MSendInput::IsCapsLockOn() { return (api_.KeyState(kVkCapsLock) & 1) != 0; }
+bool MSendInput::IsCapsLockOn() {
+    if (!answers_.capsLockOn) answers_.capsLockOn = (api_.KeyState(kVkCapsLock) & 1) != 0;
+    return *answers_.capsLockOn;
+}
+
+AnsiChar MSendInput::ToAnsi(char16_t ch) {
+    if (ch >= 256) return api_.ToAnsi(ch);
+    if (!answers_.ansiKnown[ch]) {
+        answers_.ansi[ch] = api_.ToAnsi(ch);
+        answers_.ansiKnown[ch] = true;
+    }
+    return answers_.ansi[ch];
+}
+
+std::int16_t MSendInput::ScanChar(std::uint8_t ansiCode) {
+    if (!answers_.scanCharKnown[ansiCode]) {
+        answers_.scanChar[ansiCode] = api_.ScanChar(ansiCode);
+        answers_.scanCharKnown[ansiCode] = true;
+    }
+    return answers_.scanChar[ansiCode];
+}
+
+std::uint32_t MSendInput::ScanCodeOf(std::uint16_t keyCode) {
+    if (keyCode >= 256) return api_.ScanCodeOf(keyCode, KeyboardLayout);
+    if (!answers_.scanCodeKnown[keyCode]) {
+        answers_.scanCode[keyCode] = api_.ScanCodeOf(keyCode, KeyboardLayout);
+        answers_.scanCodeKnown[keyCode] = true;
+    }
+    return answers_.scanCode[keyCode];
+}
 
 std::size_t MSendInput::FindFrom(char16_t target, std::size_t from, FindCache& cache) const {
     if (cache.searchedFrom != std::u16string::npos && cache.searchedFrom <= from &&
@@ -266,7 +296,7 @@ void MSendInput::AddKeyPress(std::uint16_t keyCode, bool needsShift, bool isExte
         AddModifierEvent(kVkAlt, true);
     }
     WriteRecord(keyCode, 0, isExtended ? kFlagExtendedKey : 0);
-    auto scan = static_cast<std::uint16_t>(api_.ScanCodeOf(keyCode, KeyboardLayout));
+    auto scan = static_cast<std::uint16_t>(ScanCodeOf(keyCode));
     WriteRecord(keyCode, scan, kFlagKeyUp);
     if (needsCtrlAlt) {
         // Released in the order they went down.
@@ -351,7 +381,7 @@ void MSendInput::ReleaseKeysLeftDown(std::uint32_t inserted) {
         up.dwFlags = (up.dwFlags & kFlagUnicode) | kFlagKeyUp;
         if (!(up.dwFlags & kFlagUnicode)) {
             bool modifier = up.wVk == kVkShift || up.wVk == kVkControl || up.wVk == kVkAlt;
-            up.wScan = modifier ? 0 : static_cast<std::uint16_t>(api_.ScanCodeOf(up.wVk, KeyboardLayout));
+            up.wScan = modifier ? 0 : static_cast<std::uint16_t>(ScanCodeOf(up.wVk));
         }
         releases.push_back(up);
     }

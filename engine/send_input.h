@@ -2,6 +2,8 @@
 // injects the whole batch with one call.
 #pragma once
 
+#include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -71,6 +73,10 @@ private:
 
     // One byte of `ch` in the ANSI code page, or nothing when the code page lacks it.
     std::optional<std::uint8_t> AnsiByte(char16_t ch);
+    // The system's answers, asked once per text (see SystemAnswers).
+    AnsiChar ToAnsi(char16_t ch);
+    std::int16_t ScanChar(std::uint8_t ansiCode);
+    std::uint32_t ScanCodeOf(std::uint16_t keyCode);
     void PressAnsiKey(std::int16_t keyScan, bool invertShift);
 
     void Inject();
@@ -98,6 +104,31 @@ private:
 
     FindCache closeParen_;
     FindCache closeBrace_;
+
+    // What the system says about characters and keys cannot change while one text is parsed:
+    // no window event is processed and nothing is injected before the whole batch is built, so
+    // the layout, the code page and the key states stay as they were when the text began. Each
+    // question is put to the system once per text and the answer kept until the text ends; on
+    // a real system these calls cost far more than the parsing around them (tens of
+    // microseconds a character under Wine). Only byte-sized questions are kept; the rare
+    // others go to the system each time.
+    struct SystemAnswers {
+        std::bitset<256> ansiKnown;
+        std::bitset<256> scanCharKnown;
+        std::bitset<256> scanCodeKnown;
+        std::array<AnsiChar, 256> ansi{};
+        std::array<std::int16_t, 256> scanChar{};
+        std::array<std::uint32_t, 256> scanCode{};
+        std::optional<bool> capsLockOn;
+
+        void Forget() {
+            ansiKnown.reset();
+            scanCharKnown.reset();
+            scanCodeKnown.reset();
+            capsLockOn.reset();
+        }
+    };
+    SystemAnswers answers_;
 };
 
 }  // namespace typomancer

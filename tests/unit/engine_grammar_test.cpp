@@ -217,9 +217,25 @@ TEST_F(Grammar, CapsLockInvertsShiftForAsciiLettersOnly) {
     });
 }
 
-TEST_F(Grammar, CapsLockIsAskedOncePerCharacterThatGoesThroughTheLayout) {
+// Caps Lock cannot change while a text is parsed, so it is asked once per text, and only when a
+// character goes through the layout; a change between texts is seen by the next one.
+TEST_F(Grammar, CapsLockIsAskedOncePerTextThatNeedsItAndSeenAnewByTheNext) {
+    Send(engine_, keyboard_, u"{c 3}{TAB}+{F4}");
+    EXPECT_EQ(keyboard_.keyStateQueries, 0u);
     Send(engine_, keyboard_, u"ab{c 3}é(de)");
-    EXPECT_EQ(keyboard_.keyStateQueries, 4u);
+    EXPECT_EQ(keyboard_.keyStateQueries, 1u);
+    keyboard_.capsLock = true;
+    ExpectTyped({{u"ab", "Shift↓ A↓ A↑ Shift↑ Shift↓ B↓ B↑ Shift↑"}});
+    keyboard_.capsLock = false;
+    ExpectTyped({{u"ab", "A↓ A↑ B↓ B↑"}});
+}
+
+TEST_F(Grammar, TheLayoutIsAskedAfreshForEveryText) {
+    ExpectTyped({{u"qq{q}", "Q↓ Q↑ Q↓ Q↑ Q↓ Q↑"}});
+    keyboard_.SetScanChar('q', 0x0041);  // the layout changed between texts
+    ExpectTyped({{u"qq{q}", "A↓ A↑ A↓ A↑ A↓ A↑"}});
+    keyboard_.SetAnsi(u'q', AnsiChar{1, {'x', 0}, true});
+    ExpectTyped({{u"q{q 2}", "X↓ X↑ X↓ X↑ X↓ X↑"}});
 }
 
 TEST_F(Grammar, CapsLockCodeInTheTextDoesNotChangeTheTranslationOfLaterLetters) {
