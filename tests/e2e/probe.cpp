@@ -407,22 +407,28 @@ int TargetText() {
     return Answer(JsonObject().Add("text", text));
 }
 
+HWND TargetRecord() {
+    HWND target = TargetWindow();
+    return target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+}
+
+bool AskTarget(HWND record, UINT message, DWORD_PTR& answer) {
+    return SendMessageTimeoutW(record, message, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                               &answer) != 0;
+}
+
 // When the target received its first and last character, on the performance counter, which
 // under Wine is one clock for every process; with the counter now, for comparison with other
 // clocks.
-int TargetTimes() {
-    HWND target = TargetWindow();
-    HWND record = target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+int TargetTimes(bool complete = true) {
+    HWND record = TargetRecord();
     if (record == nullptr) return Fail(L"no target window");
     DWORD_PTR first = 0;
     DWORD_PTR last = 0;
     DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(record, kTargetFirstCharTime, 0, 0, SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &first) ||
-        !SendMessageTimeoutW(record, kTargetLastCharTime, 0, 0, SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &last) ||
-        !SendMessageTimeoutW(record, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
-                             kMessageTimeoutMs, &length)) {
+    if (!AskTarget(record, kTargetFirstCharTime, first) ||
+        !AskTarget(record, kTargetLastCharTime, last) ||
+        !AskTarget(record, WM_GETTEXTLENGTH, length)) {
         return Fail(L"the target did not answer");
     }
     LARGE_INTEGER now;
@@ -434,16 +440,44 @@ int TargetTimes() {
                       .Add("last", static_cast<long long>(last))
                       .Add("length", static_cast<long long>(length))
                       .Add("now", static_cast<long long>(now.QuadPart))
-                      .Add("frequency", static_cast<long long>(frequency.QuadPart)));
+                      .Add("frequency", static_cast<long long>(frequency.QuadPart))
+                      .Add("complete", complete));
+}
+
+// Waits in one process until the target holds `length` characters, then answers as
+// target-times. Starting a Wine process costs a few tenths of a second of processor time, so
+// a benchmark that started a probe every quarter second would slow the very typing it times
+// on a machine of two cores. Gives up when the count has not grown for `stallMs` once
+// characters came (some were lost), or after `timeoutMs`.
+int TargetWait(DWORD length, DWORD timeoutMs, DWORD stallMs) {
+    HWND record = TargetRecord();
+    if (record == nullptr) return Fail(L"no target window");
+    std::fputs("watching\n", stderr);
+    std::fflush(stderr);
+    const ULONGLONG start = GetTickCount64();
+    ULONGLONG grew = start;
+    DWORD_PTR seen = 0;
+    for (;;) {
+        DWORD_PTR now = 0;
+        if (!AskTarget(record, WM_GETTEXTLENGTH, now)) return Fail(L"the target did not answer");
+        const ULONGLONG tick = GetTickCount64();
+        if (now != seen) {
+            seen = now;
+            grew = tick;
+        }
+        if (now >= length) return TargetTimes(true);
+        if ((seen > 0 && tick - grew > stallMs) || tick - start > timeoutMs) {
+            return TargetTimes(false);
+        }
+        Sleep(50);
+    }
 }
 
 // Forgets what the target received, so the next text can be timed into the same window.
 int TargetReset() {
-    HWND target = TargetWindow();
-    HWND record = target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+    HWND record = TargetRecord();
     DWORD_PTR ignored = 0;
-    if (record == nullptr || !SendMessageTimeoutW(record, kTargetReset, 0, 0, SMTO_ABORTIFHUNG,
-                                                  kMessageTimeoutMs, &ignored)) {
+    if (record == nullptr || !AskTarget(record, kTargetReset, ignored)) {
         return Fail(L"no target window");
     }
     return Answer(JsonObject().Add("reset", true));
@@ -510,7 +544,7 @@ int Usage() {
     std::fputs(
         "usage: typomancer-probe state | controls | control-text ID | set-control-text ID FILE\n"
         "       | notepad-text | target-text | target-times | target-reset | point ID\n"
-        "       | captions TIMEOUT_MS CAPTION...\n",
+        "       | target-wait LENGTH TIMEOUT_MS STALL_MS | captions TIMEOUT_MS CAPTION...\n",
         stderr);
     return 2;
 }
@@ -535,6 +569,17 @@ int Run(int argc, wchar_t** argv) {
     if (command == L"target-text" && argc == 2) return TargetText();
     if (command == L"target-times" && argc == 2) return TargetTimes();
     if (command == L"target-reset" && argc == 2) return TargetReset();
+    if (command == L"target-wait" && argc == 5) {
+        int length = 0;
+        int timeout = 0;
+        int stall = 0;
+        if (!ParseNumber(argv[2], 100000000, length) || !ParseNumber(argv[3], 3600000, timeout) ||
+            !ParseNumber(argv[4], 3600000, stall)) {
+            return Usage();
+        }
+        return TargetWait(static_cast<DWORD>(length), static_cast<DWORD>(timeout),
+                          static_cast<DWORD>(stall));
+    }
     if (command == L"control-text" && argc == 3 && ParseId(argv[2], id)) return ControlText(id);
     if (command == L"point" && argc == 3 && ParseId(argv[2], id)) return Point(id);
     if (command == L"set-control-text" && argc == 4 && ParseId(argv[2], id)) {
