@@ -415,7 +415,15 @@ class Typomancer:
         in front with the focus on "Run Script", and Notepad open behind it. Returns that state."""
         self.wine.kill_all()
         self.process = self.wine.start(self.wine.program("Typomancer.exe"))
-        return wait_for("start-up to finish", self._started_up, startup_timeout, interval=0.2)
+        # On a loaded machine Notepad can still be settling in when the window first reads as
+        # ready, and then come up over it; the state must hold on two readings in a row.
+        readings = []
+
+        def settled():
+            ready, state = self._started_up()
+            readings.append(ready)
+            return ready and readings[-2:] == [True, True], state
+        return wait_for("start-up to finish", settled, startup_timeout, interval=0.2)
 
     def _started_up(self):
         state = self.state()
