@@ -16,7 +16,8 @@ if(STDIN)
   set(input INPUT_FILE ${STDIN})
 endif()
 execute_process(COMMAND ${command} ${input}
-  OUTPUT_FILE ${OUTPUT} ERROR_VARIABLE errors RESULT_VARIABLE status)
+  OUTPUT_FILE ${OUTPUT} ERROR_FILE ${OUTPUT}.err RESULT_VARIABLE status)
+file(READ ${OUTPUT}.err errors)
 
 if(NOT status STREQUAL STATUS)
   message(FATAL_ERROR "exit status ${status}, expected ${STATUS}\nstandard error:\n${errors}")
