@@ -65,7 +65,10 @@ xenv_start_openbox() {
   return 1
 }
 
-# xenv_wine_prefix DIR: a ready Wine prefix at DIR (created on first use, about 15 s).
+# xenv_wine_prefix DIR [persistent]: a ready Wine prefix at DIR (created on first use, about
+# 15 s). With "persistent" its wineserver and services stay up until xenv_cleanup; otherwise they
+# end a few seconds after the last program, and the next program waits 10 to 20 s while they
+# start again.
 xenv_wine_prefix() {
   export WINEPREFIX=$1
   export WINEDEBUG=-all
@@ -74,6 +77,12 @@ xenv_wine_prefix() {
   if [[ ! -f $WINEPREFIX/system.reg ]]; then
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1
+  fi
+  if [[ ${2:-} == persistent ]]; then
+    # Persistence is set when the server starts, so a server still running is ended first.
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    wineserver -p
   fi
   # Start the prefix's background processes now, outside any pipe a test reads: they keep
   # inherited pipes open and would make a reader wait until its time-out.
