@@ -74,13 +74,13 @@ SimKeyboard::SimKeyboard() {
         keyScans_[static_cast<unsigned char>(p.plain)] = p.vk;
         keyScans_[static_cast<unsigned char>(p.shifted)] = static_cast<std::int16_t>(kShift | p.vk);
     }
-    keyScans_[' '] = 0x20;
+    keyScans_[0x20] = 0x20;  // blank
     // Control characters: those of a key of their own, then Ctrl with a letter or punctuation.
     for (int c = 1; c <= 26; ++c) keyScans_[c] = static_cast<std::int16_t>(kCtrl | ('A' + c - 1));
-    keyScans_['\b'] = 0x08;
-    keyScans_['\t'] = 0x09;
-    keyScans_['\n'] = static_cast<std::int16_t>(kCtrl | 0x0D);
-    keyScans_['\r'] = 0x0D;
+    keyScans_[0x08] = 0x08;  // backspace
+    keyScans_[0x09] = 0x09;  // tab
+    keyScans_[0x0A] = static_cast<std::int16_t>(kCtrl | 0x0D);  // line feed: Ctrl+Enter
+    keyScans_[0x0D] = 0x0D;  // carriage return
     keyScans_[0x1B] = 0x1B;
     keyScans_[0x1C] = static_cast<std::int16_t>(kCtrl | kOem5);
     keyScans_[0x1D] = static_cast<std::int16_t>(kCtrl | kOem6);
