@@ -50,4 +50,29 @@ public:
     virtual void SendKeysStatement(std::u16string_view text, bool wait) = 0;
 };
 
+// A keyboard that passes every call on to another one: the base of keyboards that watch or
+// note some of the calls and override only those.
+class ForwardingKeyboard : public KeyboardApi {
+public:
+    explicit ForwardingKeyboard(KeyboardApi& system) : system_(system) {}
+
+    PlatformVersion Version() override { return system_.Version(); }
+    KeyboardLayoutHandle CurrentLayout() override { return system_.CurrentLayout(); }
+    std::int16_t ScanChar(std::uint8_t ansiCode) override { return system_.ScanChar(ansiCode); }
+    std::uint32_t ScanCodeOf(std::uint32_t virtualKey, KeyboardLayoutHandle layout) override {
+        return system_.ScanCodeOf(virtualKey, layout);
+    }
+    std::int16_t KeyState(int virtualKey) override { return system_.KeyState(virtualKey); }
+    AnsiChar ToAnsi(char16_t ch) override { return system_.ToAnsi(ch); }
+    std::uint32_t Inject(const InputRecord* records, std::uint32_t count) override {
+        return system_.Inject(records, count);
+    }
+    void SendKeysStatement(std::u16string_view text, bool wait) override {
+        system_.SendKeysStatement(text, wait);
+    }
+
+protected:
+    KeyboardApi& system_;
+};
+
 }  // namespace typomancer

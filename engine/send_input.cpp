@@ -249,28 +249,17 @@ bool MSendInput::IsCapsLockOn() {
 
 AnsiChar MSendInput::ToAnsi(char16_t ch) {
     if (ch >= 256) return api_.ToAnsi(ch);
-    if (!answers_.ansiKnown[ch]) {
-        answers_.ansi[ch] = api_.ToAnsi(ch);
-        answers_.ansiKnown[ch] = true;
-    }
-    return answers_.ansi[ch];
+    return answers_.ansi.Get(ch, [&] { return api_.ToAnsi(ch); });
 }
 
 std::int16_t MSendInput::ScanChar(std::uint8_t ansiCode) {
-    if (!answers_.scanCharKnown[ansiCode]) {
-        answers_.scanChar[ansiCode] = api_.ScanChar(ansiCode);
-        answers_.scanCharKnown[ansiCode] = true;
-    }
-    return answers_.scanChar[ansiCode];
+    return answers_.scanChar.Get(ansiCode, [&] { return api_.ScanChar(ansiCode); });
 }
 
 std::uint32_t MSendInput::ScanCodeOf(std::uint16_t keyCode) {
     if (keyCode >= 256) return api_.ScanCodeOf(keyCode, KeyboardLayout);
-    if (!answers_.scanCodeKnown[keyCode]) {
-        answers_.scanCode[keyCode] = api_.ScanCodeOf(keyCode, KeyboardLayout);
-        answers_.scanCodeKnown[keyCode] = true;
-    }
-    return answers_.scanCode[keyCode];
+    return answers_.scanCode.Get(keyCode,
+                                 [&] { return api_.ScanCodeOf(keyCode, KeyboardLayout); });
 }
 
 std::size_t MSendInput::FindFrom(char16_t target, std::size_t from, FindCache& cache) const {

@@ -112,19 +112,30 @@ private:
     // a real system these calls cost far more than the parsing around them (tens of
     // microseconds a character under Wine). Only byte-sized questions are kept; the rare
     // others go to the system each time.
+    template <typename T>
+    struct ByteAnswers {
+        std::bitset<256> known;
+        std::array<T, 256> value{};
+
+        template <typename Ask>
+        T Get(std::size_t index, Ask ask) {
+            if (!known[index]) {
+                value[index] = ask();
+                known[index] = true;
+            }
+            return value[index];
+        }
+    };
     struct SystemAnswers {
-        std::bitset<256> ansiKnown;
-        std::bitset<256> scanCharKnown;
-        std::bitset<256> scanCodeKnown;
-        std::array<AnsiChar, 256> ansi{};
-        std::array<std::int16_t, 256> scanChar{};
-        std::array<std::uint32_t, 256> scanCode{};
+        ByteAnswers<AnsiChar> ansi;
+        ByteAnswers<std::int16_t> scanChar;
+        ByteAnswers<std::uint32_t> scanCode;
         std::optional<bool> capsLockOn;
 
         void Forget() {
-            ansiKnown.reset();
-            scanCharKnown.reset();
-            scanCodeKnown.reset();
+            ansi.known.reset();
+            scanChar.known.reset();
+            scanCode.known.reset();
             capsLockOn.reset();
         }
     };

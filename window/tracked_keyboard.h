@@ -16,18 +16,11 @@ constexpr std::uint64_t kSettleMsPerEvent = 10;
 constexpr std::uint64_t kSettleMarginMs = 250;
 constexpr std::uint64_t kSettleLongestMs = 30000;
 
-class TrackedKeyboard : public KeyboardApi {
+class TrackedKeyboard : public ForwardingKeyboard {
 public:
-    TrackedKeyboard(KeyboardApi& system, TickSource& clock) : system_(system), clock_(clock) {}
+    TrackedKeyboard(KeyboardApi& system, TickSource& clock)
+        : ForwardingKeyboard(system), clock_(clock) {}
 
-    PlatformVersion Version() override { return system_.Version(); }
-    KeyboardLayoutHandle CurrentLayout() override { return system_.CurrentLayout(); }
-    std::int16_t ScanChar(std::uint8_t ansiCode) override { return system_.ScanChar(ansiCode); }
-    std::uint32_t ScanCodeOf(std::uint32_t virtualKey, KeyboardLayoutHandle layout) override {
-        return system_.ScanCodeOf(virtualKey, layout);
-    }
-    std::int16_t KeyState(int virtualKey) override { return system_.KeyState(virtualKey); }
-    AnsiChar ToAnsi(char16_t ch) override { return system_.ToAnsi(ch); }
     std::uint32_t Inject(const InputRecord* records, std::uint32_t count) override;
     void SendKeysStatement(std::u16string_view text, bool wait) override;
 
@@ -38,7 +31,6 @@ public:
 private:
     void Note(std::uint64_t events);
 
-    KeyboardApi& system_;
     TickSource& clock_;
     std::uint64_t settledAt_ = 0;
 };

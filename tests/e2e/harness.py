@@ -22,6 +22,7 @@ ID_PICTURE1 = 110
 ID_PICTURE2 = 111
 ID_CMD_FIRST = 200
 MAIN_CLASS = "TypomancerMainWindow"
+TARGET_CLASS = "TypomancerTestTarget"
 
 SAMPLE_SCRIPT = "\r\n".join([
     "hello world!",
@@ -63,6 +64,16 @@ SAMPLE_TYPED = (
 
 CAPTION_IDLE = "Typomancer"
 CAPTION_RUNNING = "Running..."
+
+
+def utf16_length(text):
+    return len(text.encode("utf-16-le", "surrogatepass")) // 2
+
+
+def escaped(text):
+    """The notation for typing `text` literally: every character that means something in it
+    goes inside braces."""
+    return "".join("{" + ch + "}" if ch in "+^%~(){}" else ch for ch in text)
 
 
 class E2EError(AssertionError):

@@ -244,9 +244,14 @@ bool TextOfEditor(HWND& editor, std::wstring& text) {
 
 HWND TargetWindow() { return FindWindowW(kTargetWindowClass, nullptr); }
 
-bool TextOfTarget(std::wstring& text) {
+// The target's hidden child, which answers for what the target received.
+HWND TargetRecord() {
     HWND target = TargetWindow();
-    HWND record = target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+    return target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
+}
+
+bool TextOfTarget(std::wstring& text) {
+    HWND record = TargetRecord();
     return record != nullptr && ControlTextOf(record, text);
 }
 
@@ -405,11 +410,6 @@ int TargetText() {
     std::wstring text;
     if (!TextOfTarget(text)) return Fail(L"no target window");
     return Answer(JsonObject().Add("text", text));
-}
-
-HWND TargetRecord() {
-    HWND target = TargetWindow();
-    return target ? FindWindowExW(target, nullptr, kTargetRecordClass, nullptr) : nullptr;
 }
 
 bool AskTarget(HWND record, UINT message, DWORD_PTR& answer) {

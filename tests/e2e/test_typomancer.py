@@ -5,13 +5,12 @@ import unittest
 
 import harness
 from harness import (CAPTION_IDLE, CAPTION_RUNNING, ID_CMD_FIRST, ID_PICTURE1, ID_PICTURE2,
-                     ID_RUN, ID_SCRIPT, ID_WAIT, SAMPLE_SCRIPT, SAMPLE_TYPED,
-                     Typomancer, wait_for)
+                     ID_RUN, ID_SCRIPT, ID_WAIT, SAMPLE_SCRIPT, SAMPLE_TYPED, TARGET_CLASS,
+                     Typomancer, escaped, utf16_length, wait_for)
 
 ENV = None  # harness.Environment
 
 ID_LABEL3 = 113
-TARGET_CLASS = "TypomancerTestTarget"
 
 # What the 21 key buttons append, in index order.
 KEY_BUTTON_CODES = [
@@ -22,16 +21,6 @@ KEY_BUTTON_CODES = [
 
 MESSAGE_INVALID = "The script is invalid. Please change it then try again."
 MESSAGE_INVALID_LINE = "The below script is invalid. Please change it then try again.\r\n\r\n"
-
-
-def utf16_length(text):
-    return len(text.encode("utf-16-le", "surrogatepass")) // 2
-
-
-def escaped(text):
-    """The notation for typing `text` literally: every character that means something in it
-    goes inside braces."""
-    return "".join("{" + ch + "}" if ch in "+^%~(){}" else ch for ch in text)
 
 
 def lines_of_length(units, make_line):
